@@ -1,0 +1,5 @@
+# Cross-compiles for 32-bit Windows: the architecture the installers that load the module run in.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(SETUPAID_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,0 +1,5 @@
+# Cross-compiles for 64-bit Windows with the posix thread model compilers (std::mutex, std::thread).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(SETUPAID_MINGW_TRIPLE x86_64-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
