@@ -15,9 +15,8 @@ include(GoogleTest)
 add_subdirectory(tests/fakes)
 add_subdirectory(tests/unit)
 
-# Native tools and fuzz targets register themselves here as they are added.
+# Native tools and benchmarks register themselves here as they are added.
 file(GLOB SETUPAID_NATIVE_EXTRAS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*/native.cmake
-                                                   ${CMAKE_SOURCE_DIR}/tests/fuzz/*.cmake
                                                    ${CMAKE_SOURCE_DIR}/bench/*.cmake)
 foreach(extra IN LISTS SETUPAID_NATIVE_EXTRAS)
   include(${extra})

@@ -38,8 +38,12 @@ ensure_prefix() {
 case "${1:-}" in
     --start-server)
         ensure_prefix
-        # Detached from our pipes, or ctest would wait for the server to close them.
-        setsid "$wineserver_bin" -p </dev/null >/dev/null 2>&1 &
+        # The server puts itself in the background once it is ready; with our pipes closed, so that ctest
+        # does not wait for it to close them.
+        "$wineserver_bin" -p </dev/null >/dev/null 2>&1
+        # The first program of a session starts Wine's own services (winedevice, explorer), which keep the
+        # standard handles they inherit: start them here, away from the pipes of the tests.
+        "$SETUPAID_WINE" cmd.exe /c exit 0 </dev/null >/dev/null 2>&1 || true
         exit 0 ;;
     --stop-server)
         "$wineserver_bin" -k >/dev/null 2>&1 || true
