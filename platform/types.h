@@ -15,8 +15,12 @@
 
 namespace platform {
 
-// Opaque stand-in for the system's EXCEPTION_POINTERS; only platform/win32 looks inside.
-struct ExceptionPointers;
+// The system's EXCEPTION_POINTERS, field for field: what a fault hands to the crash code. The records themselves
+// (EXCEPTION_RECORD, CONTEXT) are copied as raw bytes by the crash code; platform/win32 checks the layout.
+struct ExceptionPointers {
+    void* exceptionRecord;
+    void* contextRecord;
+};
 
 // What an unhandled-exception filter returns (EXCEPTION_CONTINUE_SEARCH is 0).
 using FilterResult = long;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+
 namespace platform {
 
 uint32_t ActiveCodePage() { return GetACP(); }
@@ -12,3 +14,9 @@ ExceptionFilter SetProcessExceptionFilter(ExceptionFilter filter) {
 }
 
 }  // namespace platform
+
+static_assert(sizeof(platform::ExceptionPointers) == sizeof(EXCEPTION_POINTERS), "EXCEPTION_POINTERS layout");
+static_assert(offsetof(platform::ExceptionPointers, exceptionRecord) == offsetof(EXCEPTION_POINTERS, ExceptionRecord),
+              "EXCEPTION_POINTERS layout");
+static_assert(offsetof(platform::ExceptionPointers, contextRecord) == offsetof(EXCEPTION_POINTERS, ContextRecord),
+              "EXCEPTION_POINTERS layout");
