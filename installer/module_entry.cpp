@@ -1,6 +1,7 @@
 // The module's entry point and the order of its static objects. Windows only: built into setupaid.dll.
 #include <windows.h>
 
+#include "crash/crash_filter.h"
 #include "installer/module_lifecycle.h"
 
 namespace {
@@ -9,8 +10,12 @@ namespace {
 // is constructed before and destroyed after every other static object of the module.
 __attribute__((init_priority(101))) installer::FilterInForceBeforeLoad filterInForceBeforeLoad;
 
-// The crash handler's installation goes here, as the module's first static initialiser after the recording
-// above (init_priority 102), so that it is in force before any export can be called.
+// The crash handler is installed by the module's first own static initialiser, right after the recording above,
+// so that it is in force before any export can be called.
+struct CrashHandlerInstallation {
+    CrashHandlerInstallation() { crash::InstallCrashHandler(); }
+};
+__attribute__((init_priority(102))) CrashHandlerInstallation crashHandlerInstallation;
 
 }  // namespace
 

@@ -153,3 +153,51 @@ TEST(Modcall, CallsAnExportFromTheShellAndPrintsItsResult) {
 }
 
 }  // namespace
+
+namespace {
+
+constexpr char kSettingsKey[] = "Software\\Tarvelon Software\\TarvelonDiagnostics\\CrashHandler";
+
+// Sets the crash handler's settings in the test prefix's registry for one test, and removes them afterwards.
+class CrashHandlerSettings : public FilterSaver {
+protected:
+    void TearDown() override {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        FilterSaver::TearDown();
+    }
+    static void Set(const char* name, DWORD value) {
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                                  nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+        RegCloseKey(key);
+    }
+};
+
+TEST_F(CrashHandlerSettings, LoadingInstallsTheCrashFilterAndUnloadingWithdrawsIt) {
+    SetUnhandledExceptionFilter(HostFilter);
+    {
+        winetest::LoadedModule module(winetest::ModulePath());
+        ASSERT_NE(module.get(), nullptr);
+        LPTOP_LEVEL_EXCEPTION_FILTER whileLoaded = winetest::CurrentProcessFilter();
+        EXPECT_NE(whileLoaded, &HostFilter);
+        EXPECT_NE(whileLoaded, nullptr);
+        MEMORY_BASIC_INFORMATION where{};
+        VirtualQuery(reinterpret_cast<void*>(whileLoaded), &where, sizeof where);
+        EXPECT_EQ(where.AllocationBase, module.get()) << "the filter in force is the module's own";
+    }
+    EXPECT_EQ(winetest::CurrentProcessFilter(), &HostFilter);
+}
+
+TEST_F(CrashHandlerSettings, BothSwitchesOffLeaveTheHostFilterInForce) {
+    Set("WriteDump", 0);
+    Set("WriteTvd", 0);
+    Set("ForceTvd", 1);
+    SetUnhandledExceptionFilter(HostFilter);
+    winetest::LoadedModule module(winetest::ModulePath());
+    ASSERT_NE(module.get(), nullptr);
+    EXPECT_EQ(winetest::CurrentProcessFilter(), &HostFilter);
+}
+
+}  // namespace

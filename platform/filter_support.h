@@ -1,0 +1,17 @@
+// What the crash filter needs of the system beyond the registry and the writers.
+#pragma once
+
+#include "platform/types.h"
+
+namespace platform {
+
+// OutputDebugStringA: sends the text to an attached debugger (or the system's debug log).
+void DebugOutput(const char* text);
+
+// The calling thread's id (GetCurrentThreadId).
+uint32_t CurrentThreadId();
+
+// Sleep(milliseconds).
+void SleepMilliseconds(uint32_t milliseconds);
+
+}  // namespace platform

@@ -1,0 +1,13 @@
+#include "platform/filter_support.h"
+
+#include <windows.h>
+
+namespace platform {
+
+void DebugOutput(const char* text) { OutputDebugStringA(text); }
+
+uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
+
+void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
+
+}  // namespace platform
