@@ -65,10 +65,10 @@ struct ClosesFile {
 
 // Makes the installed file known to the system, records it and gives it its .FOT companion.
 void InstallFromPlace(const FontPaths& paths, const char* fileName, const char* fontsDir) {
-    platform::AddFontResource(paths.installed);
+    platform::AddFontResourceFile(paths.installed);
     SetFontValue(paths.valueName, fileName);
-    platform::CreateScalableFontResource(0, paths.companion, fileName, fontsDir);
-    platform::AddFontResource(paths.companion);
+    platform::CreateScalableFontResourceFile(0, paths.companion, fileName, fontsDir);
+    platform::AddFontResourceFile(paths.companion);
     platform::BroadcastFontChange();
 }
 
@@ -186,11 +186,11 @@ extern "C" int32_t SETUPAID_STDCALL UpdateFont(const char* faceName, const char*
         return 0;
     }
 
-    if (installed) platform::RemoveFontResource(fileName);
+    if (installed) platform::RemoveFontResourceFile(fileName);
     if (!alreadyInPlace && !platform::MoveFileReplacing(paths.staging, paths.installed)) {
         // The installed file is held (in use) or the folder refuses: put back the one thing changed so far.
         platform::DeleteFontFile(paths.staging);
-        if (installed) platform::AddFontResource(paths.installed);
+        if (installed) platform::AddFontResourceFile(paths.installed);
         return 0;
     }
     if (installed) {

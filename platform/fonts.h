@@ -45,10 +45,10 @@ int32_t EnumerateFontFamilies(DeviceContext dc, const LogFont& request, FontFami
                               intptr_t lParam);
 
 // AddFontResourceA / RemoveFontResourceA: the number of fonts added or removed, 0 on failure.
-int32_t AddFontResource(const char* path);
-int32_t RemoveFontResource(const char* fileName);
+int32_t AddFontResourceFile(const char* path);
+int32_t RemoveFontResourceFile(const char* fileName);
 // CreateScalableFontResourceA(hidden, fotPath, fontFile, fontDirectory): nonzero on success.
-int32_t CreateScalableFontResource(uint32_t hidden, const char* fotPath, const char* fontFile,
+int32_t CreateScalableFontResourceFile(uint32_t hidden, const char* fotPath, const char* fontFile,
                                    const char* fontDirectory);
 // SendMessageA(HWND_BROADCAST, WM_FONTCHANGE, 0, 0): waits until every top-level window has handled it.
 void BroadcastFontChange();

@@ -47,11 +47,11 @@ int32_t EnumerateFontFamilies(DeviceContext dc, const LogFont& request, FontFami
     return EnumFontFamiliesExA(ToHdc(dc), &logFont, reinterpret_cast<FONTENUMPROCA>(callback), lParam, 0);
 }
 
-int32_t AddFontResource(const char* path) { return AddFontResourceA(path); }
+int32_t AddFontResourceFile(const char* path) { return AddFontResourceA(path); }
 
-int32_t RemoveFontResource(const char* fileName) { return RemoveFontResourceA(fileName); }
+int32_t RemoveFontResourceFile(const char* fileName) { return RemoveFontResourceA(fileName); }
 
-int32_t CreateScalableFontResource(uint32_t hidden, const char* fotPath, const char* fontFile,
+int32_t CreateScalableFontResourceFile(uint32_t hidden, const char* fotPath, const char* fontFile,
                                    const char* fontDirectory) {
     return CreateScalableFontResourceA(hidden, fotPath, fontFile, fontDirectory);
 }

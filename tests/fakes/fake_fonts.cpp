@@ -55,25 +55,25 @@ int32_t EnumerateFontFamilies(DeviceContext dc, const LogFont& request, FontFami
     return last;
 }
 
-int32_t AddFontResource(const char* path) {
-    fakes::Record("AddFontResource(" + fakes::Text(path) + ")");
-    if (fakes::ShouldFail("AddFontResource")) return 0;
+int32_t AddFontResourceFile(const char* path) {
+    fakes::Record("AddFontResourceFile(" + fakes::Text(path) + ")");
+    if (fakes::ShouldFail("AddFontResourceFile")) return 0;
     ++fakes::state.resources[fakes::ResourceName(path)];
     return 1;
 }
 
-int32_t RemoveFontResource(const char* fileName) {
-    fakes::Record("RemoveFontResource(" + fakes::Text(fileName) + ")");
-    if (fakes::ShouldFail("RemoveFontResource")) return 0;
+int32_t RemoveFontResourceFile(const char* fileName) {
+    fakes::Record("RemoveFontResourceFile(" + fakes::Text(fileName) + ")");
+    if (fakes::ShouldFail("RemoveFontResourceFile")) return 0;
     --fakes::state.resources[fakes::ResourceName(fileName)];
     return 1;
 }
 
-int32_t CreateScalableFontResource(uint32_t hidden, const char* fotPath, const char* fontFile,
+int32_t CreateScalableFontResourceFile(uint32_t hidden, const char* fotPath, const char* fontFile,
                                    const char* fontDirectory) {
-    fakes::Record("CreateScalableFontResource(" + std::to_string(hidden) + ", " + fakes::Text(fotPath) + ", " +
+    fakes::Record("CreateScalableFontResourceFile(" + std::to_string(hidden) + ", " + fakes::Text(fotPath) + ", " +
                   fakes::Text(fontFile) + ", " + fakes::Text(fontDirectory) + ")");
-    if (fakes::ShouldFail("CreateScalableFontResource")) return 0;
+    if (fakes::ShouldFail("CreateScalableFontResourceFile")) return 0;
     ++fakes::state.companionsCreated;
     return 1;
 }

@@ -3,8 +3,8 @@
 // "/tmp/x/fonts\a.ttf" is simply a file whose name holds a backslash), so the standard-library reads and copies
 // of the logic see the same files.
 // Logged: every operation except IsCodePageLeadByte (asked once per byte of a path).
-// Injected failures: "AddFontResource", "RemoveFontResource", "CreateScalableFontResource" (return 0, change
-// nothing), "DeleteFontFile", "MoveFileReplacing" (return false, change nothing; a held file).
+// Injected failures: "AddFontResourceFile", "RemoveFontResourceFile", "CreateScalableFontResourceFile"
+// (return 0, change nothing), "DeleteFontFile", "MoveFileReplacing" (return false, change nothing; a held file).
 #pragma once
 
 #include <map>

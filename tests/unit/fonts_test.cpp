@@ -90,7 +90,7 @@ protected:
     Log InstallLog(const std::string& file = "a.ttf", const std::string& companion = "a.FOT",
                    const std::string& key = kNtKey, const std::string& value = kValue) const {
         const std::string size = std::to_string(file.size() + 1);
-        return {"AddFontResource(" + Quoted(Installed(file)) + ")",
+        return {"AddFontResourceFile(" + Quoted(Installed(file)) + ")",
                 "VersionPlatformId()",
                 "RegistryOpenKey(HKLM, " + Quoted(key) + ", 0xF003F)",
                 "RegistryDeleteValue(" + Quoted(value) + ")",
@@ -99,9 +99,9 @@ protected:
                 "RegistryOpenKey(HKLM, " + Quoted(key) + ", 0x20006)",
                 "RegistrySetValue(" + Quoted(value) + ", 1, " + size + ")",
                 "RegistryCloseKey()",
-                "CreateScalableFontResource(0, " + Quoted(Installed(companion)) + ", " + Quoted(file) + ", " +
+                "CreateScalableFontResourceFile(0, " + Quoted(Installed(companion)) + ", " + Quoted(file) + ", " +
                     Quoted(fontsDir_) + ")",
-                "AddFontResource(" + Quoted(Installed(companion)) + ")",
+                "AddFontResourceFile(" + Quoted(Installed(companion)) + ")",
                 "BroadcastFontChange()"};
     }
     std::string RegisteredFile(const std::string& key = kNtKey) const {
@@ -154,7 +154,7 @@ TEST_F(UpdateFontTest, GreaterRevisionRemovesTheOldInstallationThenInstallsWithA
     EXPECT_EQ(fakes::CallLog(),
               Concat({EnumerationLog(),
                       {"IsSameFile(" + Quoted(Source()) + ", " + Quoted(Installed()) + ")",
-                       "RemoveFontResource(\"a.ttf\")",
+                       "RemoveFontResourceFile(\"a.ttf\")",
                        "MoveFileReplacing(" + Quoted(Installed("a.ttf.new")) + ", " + Quoted(Installed()) + ")",
                        "VersionPlatformId()", "RegistryOpenKey(HKLM, " + Quoted(kNtKey) + ", 0xF003F)",
                        "RegistryDeleteValue(" + Quoted(kValue) + ")", "RegistryCloseKey()",
@@ -307,10 +307,10 @@ TEST_F(StagedCopyFault, InstalledFileInUseLeavesItAndPutsItsResourceBack) {
     ExpectOldInstallationUntouched();
     const Log& log = fakes::CallLog();
     const Log tail(log.end() - 4, log.end());
-    EXPECT_EQ(tail, (Log{"RemoveFontResource(\"a.ttf\")",
+    EXPECT_EQ(tail, (Log{"RemoveFontResourceFile(\"a.ttf\")",
                          "MoveFileReplacing(" + Quoted(Installed("a.ttf.new")) + ", " + Quoted(Installed()) + ")",
                          "DeleteFontFile(" + Quoted(Installed("a.ttf.new")) + ")",
-                         "AddFontResource(" + Quoted(Installed()) + ")"}));
+                         "AddFontResourceFile(" + Quoted(Installed()) + ")"}));
 }
 
 TEST_F(StagedCopyFault, FirstInstallationWhoseCopyFailsInstallsNothing) {
