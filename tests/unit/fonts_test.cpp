@@ -178,6 +178,7 @@ TEST_F(UpdateFontTest, ReplacesOnlyWhenTheNewRevisionIsGreaterAsASignedNumber) {
         {"both negative, offered greater", 0x80000000, 0xFFFFFFFF, 1},
     };
     for (const auto& c : cases) {
+        TearDown();  // the folder made for the previous case (or by the fixture)
         fakes::ResetAll();
         SetUp();
         MakeDirs();
@@ -235,6 +236,7 @@ TEST_F(UpdateFontTest, OtherPlatformFamiliesUseTheWindowsKey) {
 
 TEST_F(UpdateFontTest, CompanionNameAndValueByteCountFollowTheFileName) {
     for (const std::string file : {"a.b.ttf", "ab", "abcdefgh.ttf"}) {
+        TearDown();  // the folder made for the previous case (or by the fixture)
         fakes::ResetAll();
         SetUp();
         MakeDirs();
@@ -322,6 +324,7 @@ TEST_F(StagedCopyFault, FirstInstallationWhoseCopyFailsInstallsNothing) {
         {"unreadable source (a folder)", [](const std::string& source) { mkdir(source.c_str(), 0700); }},
     };
     for (const auto& c : cases) {
+        TearDown();  // the folder made for the previous case (or by the fixture)
         fakes::ResetAll();
         SetUp();
         fakes::FontSystem().faces = {"Other Face"};
