@@ -26,3 +26,6 @@ call "IsAfter $day.$month.$year (today: on or after)" IsAfter "i:$day" "i:$month
 call "IsAfter 1.1.$((year + 1)) (a date to come)" IsAfter i:1 i:1 "i:$((year + 1))"
 call "IsAfter 31.12.$((year - 1)) (a date gone by)" IsAfter i:31 i:12 "i:$((year - 1))"
 call "RuveEntry 1 2 3" RuveEntry i:1 i:2 i:3
+font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
+printf '%-58s -> %s\n' "fontrev DejaVuSans.ttf (what UpdateFont compares)" \
+    "$(wine_run "$bin/fontrev.exe" "Z:${font//\//\\}" | sed 's/^.*: //')"

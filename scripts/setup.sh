@@ -10,6 +10,7 @@ packages=(
     g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix          # ... with std::thread and std::mutex
     wine64 wine64-tools                                          # runs and inspects the win64 build
     python3 python3-pefile python3-fonttools                     # build checks, font fixtures
+    fonts-dejavu-core                                            # a real font to make font fixtures from
     liblnk-utils nsis                                            # independent judges: lnkinfo, makensis
 )
 
