@@ -27,7 +27,7 @@ const char* SETUPAID_STDCALL GetFileDescription(const char* fileName);
 int32_t SETUPAID_STDCALL ForceIconCacheRebuild();
 
 // 6. Retargets a shortcut whose target still matches expectedTarget (upper-cased in place) and saves it under
-//    newLinkPath. A result code; see docs/exports/CheckShortCutAndUpdateIfNecessary.md.
+//    newLinkPath. A result code 0-6; see docs/exports/CheckShortCutAndUpdateIfNecessary.md.
 int32_t SETUPAID_STDCALL CheckShortCutAndUpdateIfNecessary(const char* linkPath, char* expectedTarget,
                                                            const char* newTarget, const char* newLinkPath);
 

@@ -29,3 +29,35 @@ call "RuveEntry 1 2 3" RuveEntry i:1 i:2 i:3
 font=/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf
 printf '%-58s -> %s\n' "fontrev DejaVuSans.ttf (what UpdateFont compares)" \
     "$(wine_run "$bin/fontrev.exe" "Z:${font//\//\\}" | sed 's/^.*: //')"
+
+echo
+echo "File descriptions (version resources):"
+call "GetFileDescription setupaid.dll" GetFileDescription "s:$(wine_run winepath -w "$bin/setupaid.dll")"
+call "GetFileDescription kernel32.dll" GetFileDescription 's:C:\windows\system32\kernel32.dll'
+call "GetFileDescription of a missing file (empty text)" GetFileDescription 's:C:\no\such.dll'
+
+echo
+echo "Icon cache rebuild (\"Shell Icon Size\" before and after):"
+icon_size() { wine_run reg query 'HKCU\Control Panel\desktop\WindowMetrics' /v 'Shell Icon Size' 2>/dev/null |
+              grep -i 'Shell Icon Size' | sed 's/^ *//' || echo "(absent)"; }
+wine_run reg add 'HKCU\Control Panel\desktop\WindowMetrics' /v 'Shell Icon Size' /t REG_SZ /d 32 /f >/dev/null
+echo "  before: $(icon_size)"
+call "ForceIconCacheRebuild" ForceIconCacheRebuild
+echo "  after:  $(icon_size)"
+
+echo
+echo "Shortcut retargeting:"
+links=$(mktemp -d)
+trap 'rm -rf "$links"; cmake/wine-run.sh --stop-server' EXIT
+links_win="Z:$(printf '%s' "$links" | tr / '\\')"
+if [ -f "$bin/retarget_link_host.exe" ]; then
+    printf '%-58s -> %s\n' "old.lnk -> notepad.exe retargeted to regedit.exe as new.lnk" \
+        "$(wine_run "$bin/retarget_link_host.exe" "$links_win")"
+    echo "  files now: $(cd "$links" && ls)"
+    echo "  lnkinfo new.lnk: $(lnkinfo "$links/new.lnk" | grep -i 'local path' | sed 's/^[[:space:]]*//' | head -1)"
+    call "new.lnk still expected at notepad.exe (same length: 2)" \
+        CheckShortCutAndUpdateIfNecessary "s:$links_win\\new.lnk" 's:C:\windows\notepad.exe' \
+        's:C:\windows\write.exe' "s:$links_win\\other.lnk"
+fi
+call "a link that does not exist" CheckShortCutAndUpdateIfNecessary 's:C:\no\such.lnk' 's:C:\x.exe' \
+    's:C:\y.exe' 's:C:\z.lnk'
