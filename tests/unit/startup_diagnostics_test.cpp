@@ -1,7 +1,6 @@
 #include "crash/startup_diagnostics.h"
 
 #include <gtest/gtest.h>
-#include <sys/mman.h>
 
 #include <cstring>
 #include <string>
@@ -12,64 +11,15 @@
 #include "tests/fakes/fake_diagnostics_io.h"
 #include "tests/fakes/fake_log.h"
 #include "tests/fakes/fake_structured_guard.h"
+#include "tests/fakes/fault_scene.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-constexpr size_t kStackMappingSize = 0x22000;
-
-// Below 4 GiB, so that the 32-bit thread block can point into it as a 32-bit process's would.
-uint8_t* StackMapping() {
-    static uint8_t* mapping = [] {
-        void* memory = mmap(nullptr, kStackMappingSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_32BIT,
-                            -1, 0);
-        EXPECT_NE(memory, MAP_FAILED);
-        auto* bytes = static_cast<uint8_t*>(memory);
-        for (size_t i = 0; i < kStackMappingSize; ++i) bytes[i] = static_cast<uint8_t>(i * 7 + (i >> 8));
-        return bytes;
-    }();
-    return mapping;
-}
-
 uint16_t Read16(const Bytes& file, size_t offset) { return static_cast<uint16_t>(file[offset] | file[offset + 1] << 8); }
 
-// The fault's memory as the writer sees it: the two records, the pointers to them, a thread block whose stack
-// words describe a span of the mapping, all readable unless a test says otherwise.
-struct Fault {
-    Fault(const tvd::Layout& layout, uint64_t stackSize, uint64_t limitOffset = 0x1000) : layout(layout) {
-        exceptionRecord.resize(layout.exceptionRecordSize);
-        for (size_t i = 0; i < exceptionRecord.size(); ++i) exceptionRecord[i] = static_cast<uint8_t>(0xE0 + i);
-        context.resize(layout.contextSize);
-        for (size_t i = 0; i < context.size(); ++i) context[i] = static_cast<uint8_t>(0x30 + i * 3);
-        threadBlock.assign(layout.threadBlockSize, 0x5A);
-        limit = reinterpret_cast<uintptr_t>(StackMapping()) + limitOffset;
-        SetStack(limit + stackSize, limit);
-        pointers = {exceptionRecord.data(), context.data()};
-    }
-    void SetStack(uint64_t base, uint64_t newLimit) {
-        std::memcpy(&threadBlock[tvd::kWordStackBase * layout.wordSize], &base, layout.wordSize);
-        std::memcpy(&threadBlock[tvd::kWordStackLimit * layout.wordSize], &newLimit, layout.wordSize);
-    }
-    void MakeReadable(bool pointersToo = true, bool record = true, bool contextToo = true, bool block = true,
-                      bool stack = true) {
-        if (pointersToo) fakes::AddReadable(&pointers, sizeof pointers);
-        if (record) fakes::AddReadable(exceptionRecord.data(), exceptionRecord.size());
-        if (contextToo) fakes::AddReadable(context.data(), context.size());
-        if (block) fakes::AddReadable(threadBlock.data(), threadBlock.size());
-        if (stack) fakes::AddReadable(StackMapping(), kStackMappingSize);
-        fakes::DiagnosticsIo().threadBlock = threadBlock.data();
-    }
-    Bytes StackBytes(uint64_t from, uint64_t length) const {
-        const auto* first = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(from));
-        return Bytes(first, first + length);
-    }
-
-    const tvd::Layout& layout;
-    Bytes exceptionRecord, context, threadBlock;
-    platform::ExceptionPointers pointers{};
-    uint64_t limit = 0;
-};
+using Fault = fakes::FaultScene;
 
 Bytes Header() {
     Bytes header(tvd::kSignature, tvd::kSignature + tvd::kSignatureSize);
