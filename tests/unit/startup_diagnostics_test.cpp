@@ -17,7 +17,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-uint16_t Read16(const Bytes& file, size_t offset) { return static_cast<uint16_t>(file[offset] | file[offset + 1] << 8); }
+uint16_t Read16(const Bytes& file, size_t offset) {
+    return static_cast<uint16_t>(file[offset] | file[offset + 1] << 8);
+}
 
 using Fault = fakes::FaultScene;
 

@@ -148,8 +148,8 @@ std::string PlaceStack(Decoded& decoded, const Record& record) {
 }  // namespace
 
 const char* const kCodeAddressHeuristic =
-    "words of the stack at or above 0x10000, within 16 MiB of the faulting instruction and outside the stack; they may be return "
-    "addresses into the faulting module, or data that merely looks like them, and return addresses into "
+    "words of the stack at or above 0x10000, within 16 MiB of the faulting instruction and outside the stack; "
+    "they may be return addresses into the faulting module, or data that merely looks like them, and return addresses into "
     "modules further away are not shown";
 
 const char* RecordName(uint16_t tag) {
@@ -275,7 +275,8 @@ std::vector<CodeAddressCandidate> CodeAddressCandidates(const Decoded& decoded) 
         const uint64_t value = ReadLittle(record.data + at, wordSize);
         const bool inStack = value >= limit && value < base;
         const uint64_t distance = value > fault ? value - fault : fault - value;
-        if (value >= kLowestCodeAddress && !inStack && distance < kCodeAddressWindow) candidates.push_back({decoded.stack->start + at, value});
+        if (value >= kLowestCodeAddress && !inStack && distance < kCodeAddressWindow)
+            candidates.push_back({decoded.stack->start + at, value});
     }
     return candidates;
 }

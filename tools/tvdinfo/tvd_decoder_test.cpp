@@ -167,8 +167,7 @@ TEST(TvdDecoder, TellsEveryTruncationOfACompleteFileApart) {
             SCOPED_TRACE(std::string(layout->name) + " truncated to " + std::to_string(size));
             const tvdinfo::Decoded decoded = tvdinfo::Decode(file.data(), size);
             size_t recordsBefore = 0;
-            while (recordsBefore < 4 && whole.records[recordsBefore].offset + 4 + whole.records[recordsBefore].length <= size)
-                ++recordsBefore;
+            while (recordsBefore < 4 && boundaries[recordsBefore + 1] <= size) ++recordsBefore;
             if (size == 0) {
                 EXPECT_EQ(decoded.status, Status::kNotDiagnostics);
                 EXPECT_EQ(tvdinfo::ExitCodeFor(decoded), 2);

@@ -120,9 +120,11 @@ std::string TextReport(const Decoded& decoded, const std::string& name, const Re
     }
     if (decoded.threadBlock) {
         out += "Thread block:\n";
-        for (uint32_t i = 0; i < tvd::kThreadBlockWords; ++i)
-            out += std::string("  ") + kThreadBlockWordNames[i] + std::string(26 - std::string(kThreadBlockWordNames[i]).size(), ' ') +
-                   Hex(decoded.threadBlock->words[i], digits) + "\n";
+        for (uint32_t i = 0; i < tvd::kThreadBlockWords; ++i) {
+            std::string label = kThreadBlockWordNames[i];
+            label.resize(26, ' ');
+            out += "  " + label + Hex(decoded.threadBlock->words[i], digits) + "\n";
+        }
     }
     if (decoded.stack) {
         const StackInfo& stack = *decoded.stack;
@@ -145,8 +147,9 @@ std::string TextReport(const Decoded& decoded, const std::string& name, const Re
         out += "Possible code addresses in the stack: " + std::to_string(candidates.size()) + "\n";
         out += std::string("  (heuristic: ") + kCodeAddressHeuristic + ")\n";
         for (size_t i = 0; i < candidates.size() && i < kMaxCandidatesShown; ++i) {
-            const uint64_t fault = decoded.exception && decoded.exception->address ? decoded.exception->address
-                                                                                   : decoded.context->instructionPointer;
+            const uint64_t fault = decoded.exception && decoded.exception->address
+                                       ? decoded.exception->address
+                                       : decoded.context->instructionPointer;
             const uint64_t value = candidates[i].value;
             out += "  at " + Hex(candidates[i].location, digits) + ": " + Hex(value, digits) + " (fault " +
                    (value >= fault ? "+" + Hex(value - fault) : "-" + Hex(fault - value)) + ")\n";
