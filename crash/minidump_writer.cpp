@@ -135,15 +135,6 @@ uint32_t SETUPAID_STDCALL DumpWorkerThread(void* argument) {
     return request.status == kDumpSucceeded ? 1 : 0;
 }
 
-int32_t SETUPAID_STDCALL ExcludeWorkerThreadCallback(void* parameter, const platform::DumpCallbackInput* input,
-                                                     void* /*output*/) {
-    if (!parameter || !input) return 1;
-    const bool asksAboutThread =
-        input->callbackType == platform::kIncludeThreadCallback || input->callbackType == platform::kThreadCallback;
-    if (asksAboutThread && input->threadId == *static_cast<const uint32_t*>(parameter)) return 0;
-    return 1;
-}
-
 void ResetDumpWriterState() {
     DumpPathBuffer[0] = '\0';
     DbgHelpLoadStatus = kDumpNotSettled;

@@ -10,7 +10,7 @@ namespace platform {
 using ModuleHandle = void*;
 
 // MINIDUMP_CALLBACK_TYPE values the crash code answers.
-constexpr uint32_t kThreadCallback = 0;
+constexpr uint32_t kThreadCallback = 1;
 constexpr uint32_t kIncludeThreadCallback = 3;
 
 #pragma pack(push, 4)

@@ -184,7 +184,8 @@ TEST_F(MinidumpWriter, CallbackAnswersFalseOnlyForTheWorkerOnTheThreadQuestions)
         uint32_t thread;
         int32_t answer;
     };
-    const Row rows[] = {{3, 200, 0}, {0, 200, 0}, {3, 100, 1}, {0, 100, 1}, {1, 200, 1},
+    // 0 ModuleCallback, 1 ThreadCallback, 2 ThreadExCallback, 3 IncludeThreadCallback, 4 IncludeModuleCallback...
+    const Row rows[] = {{3, 200, 0}, {1, 200, 0}, {3, 100, 1}, {1, 100, 1}, {0, 200, 1},
                         {2, 200, 1}, {4, 200, 1}, {5, 200, 1}, {6, 200, 1}};
     for (const Row& row : rows) {
         platform::DumpCallbackInput input{4242, nullptr, row.type, row.thread};
