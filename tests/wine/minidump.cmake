@@ -16,3 +16,8 @@ foreach(scenario module_writes reporter_writes reporter_refuses)
     ENVIRONMENT "SETUPAID_WINEPREFIX=${SETUPAID_WINEPREFIX};SETUPAID_WINE_RUN=${SETUPAID_WINE_RUN}"
     FIXTURES_REQUIRED wine RUN_SERIAL TRUE TIMEOUT 300)
 endforeach()
+
+# The timing and size benchmark (bench/minidump_wine.sh runs it).
+add_executable(minidump_bench ${CMAKE_SOURCE_DIR}/bench/minidump_wine.cpp $<TARGET_OBJECTS:setupaid_logic>)
+target_include_directories(minidump_bench PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(minidump_bench PRIVATE setupaid_platform)
