@@ -8,6 +8,7 @@
 #include "platform/filter_support.h"
 #include "platform/registry.h"
 #include "platform/system.h"
+#include "platform/threads.h"
 
 namespace crash {
 

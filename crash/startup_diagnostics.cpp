@@ -4,6 +4,7 @@
 
 #include "crash/crash_state.h"
 #include "crash/diagnostic_file_name.h"
+#include "platform/readability.h"
 #include "platform/structured_guard.h"
 
 namespace crash {
@@ -81,18 +82,18 @@ platform::DiagnosticsFile CreateTvdFile() {
 
 bool WriteTvdRecords(platform::ExceptionPointers* exceptionPointers, platform::DiagnosticsFile file,
                      const tvd::Layout& layout) {
-    if (!platform::IsReadable(exceptionPointers, sizeof *exceptionPointers)) return false;
+    if (!platform::CanReadBytes(exceptionPointers, sizeof *exceptionPointers)) return false;
 
     bool complete = false;
-    if (platform::IsReadable(exceptionPointers->exceptionRecord, layout.exceptionRecordSize))
+    if (platform::CanReadBytes(exceptionPointers->exceptionRecord, layout.exceptionRecordSize))
         complete = WriteRecord(file, tvd::kTagExceptionRecord, exceptionPointers->exceptionRecord,
                                layout.exceptionRecordSize);
 
-    if (!platform::IsReadable(exceptionPointers->contextRecord, layout.contextSize)) return false;
+    if (!platform::CanReadBytes(exceptionPointers->contextRecord, layout.contextSize)) return false;
     complete &= WriteRecord(file, tvd::kTagContext, exceptionPointers->contextRecord, layout.contextSize);
 
     const void* threadBlock = platform::CurrentThreadBlock();
-    if (!platform::IsReadable(threadBlock, layout.threadBlockSize)) return false;
+    if (!platform::CanReadBytes(threadBlock, layout.threadBlockSize)) return false;
     complete &= WriteRecord(file, tvd::kTagThreadBlock, threadBlock, layout.threadBlockSize);
 
     stackBase = ThreadBlockWord(threadBlock, tvd::kWordStackBase, layout);
@@ -102,7 +103,7 @@ bool WriteTvdRecords(platform::ExceptionPointers* exceptionPointers, platform::D
     currentLength = static_cast<uint16_t>(stackBase - stackLimit <= tvd::kMaxStackBytes ? stackBase - stackLimit
                                                                                         : tvd::kMaxStackBytes);
     stackSpan = reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(stackBase - currentLength));
-    if (!platform::IsReadable(stackSpan, currentLength)) return false;
+    if (!platform::CanReadBytes(stackSpan, currentLength)) return false;
     complete &= WriteRecord(file, tvd::kTagStack, stackSpan, currentLength);
     return complete;
 }

@@ -24,9 +24,6 @@ bool WriteDiagnosticsFile(DiagnosticsFile file, const void* bytes, uint32_t coun
 // CloseHandle(file). kNoDiagnosticsFile does nothing.
 void CloseDiagnosticsFile(DiagnosticsFile file);
 
-// !IsBadReadPtr(address, count): true when every one of the `count` bytes can be read now.
-bool IsReadable(const void* address, size_t count);
-
 // NtCurrentTeb(): the calling thread's environment block.
 const void* CurrentThreadBlock();
 

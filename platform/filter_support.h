@@ -8,9 +8,6 @@ namespace platform {
 // OutputDebugStringA: sends the text to an attached debugger (or the system's debug log).
 void DebugOutput(const char* text);
 
-// The calling thread's id (GetCurrentThreadId).
-uint32_t CurrentThreadId();
-
 // Sleep(milliseconds).
 void SleepMilliseconds(uint32_t milliseconds);
 

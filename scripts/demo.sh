@@ -61,3 +61,26 @@ if [ -f "$bin/retarget_link_host.exe" ]; then
 fi
 call "a link that does not exist" CheckShortCutAndUpdateIfNecessary 's:C:\no\such.lnk' 's:C:\x.exe' \
     's:C:\y.exe' 's:C:\z.lnk'
+
+echo
+echo "A crash: an installer that loaded setupaid.dll hits an access violation (ForceTvd 1: both files)"
+crashes=$(mktemp -d)
+trap 'rm -rf "$links" "$crashes"; cmake/wine-run.sh --stop-server' EXIT
+crashes_win="Z:$(printf '%s' "$crashes" | tr / '\\')"
+echo "  $(wine_run "$bin/crash_host.exe" --parent --temp "$crashes_win" --setting ForceTvd=1 write-av main 2>/dev/null)" \
+     "(the process ends with the fault's own code)"
+echo "  files left in %TEMP%:"
+(cd "$crashes" && ls -l --time-style=+ | tail -n +2 | awk '{$1=$2=$3=$4=""; print "   " $0}')
+dump=$(ls "$crashes"/*.dmp 2>/dev/null | head -1)
+tvd=$(ls "$crashes"/*.tvd 2>/dev/null | head -1)
+if [ -n "$dump" ]; then
+    echo
+    echo "  winedump dump (the minidump's streams and its exception):"
+    winedump dump "$dump" | grep -E '^Stream \[|ThreadId|ExceptionCode|ExceptionAddress|NumberOfThreads' |
+        head -16 | sed 's/^/    /'
+fi
+if [ -n "$tvd" ]; then
+    echo
+    echo "  tvdinfo (the startup diagnostics file):"
+    wine_run "$bin/tvdinfo.exe" "Z:${tvd//\//\\}" | head -24 | sed 's/^/    /'
+fi

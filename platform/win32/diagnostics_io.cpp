@@ -30,7 +30,6 @@ void CloseDiagnosticsFile(DiagnosticsFile file) {
 
 // IsBadReadPtr is what the crash code is meant to use: it probes under the system's own guard and answers for
 // memory that may change under it, which is all a crashing process can hope for.
-bool IsReadable(const void* address, size_t count) { return IsBadReadPtr(address, count) == 0; }
 
 // NtCurrentTeb is an inline read through the gs/fs segment at a small constant offset, which g++ 12 mistakes for
 // an access to a zero-length array.

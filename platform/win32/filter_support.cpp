@@ -6,8 +6,6 @@ namespace platform {
 
 void DebugOutput(const char* text) { OutputDebugStringA(text); }
 
-uint32_t CurrentThreadId() { return GetCurrentThreadId(); }
-
 void SleepMilliseconds(uint32_t milliseconds) { Sleep(milliseconds); }
 
 }  // namespace platform

@@ -22,11 +22,6 @@ ResetRegistration reset{[] {
 
 DiagnosticsIoState& DiagnosticsIo() { return state; }
 
-void AddReadable(const void* address, size_t size) {
-    const auto begin = reinterpret_cast<uintptr_t>(address);
-    state.readable.emplace_back(begin, begin + size);
-}
-
 const std::vector<uint8_t>& OnlyFile() {
     static const std::vector<uint8_t> none;
     EXPECT_EQ(state.files.size(), 1u);
@@ -79,15 +74,6 @@ void CloseDiagnosticsFile(DiagnosticsFile file) {
     fakes::Record("CloseDiagnosticsFile");
     if (file == kNoDiagnosticsFile) return;
     EXPECT_EQ(fakes::state.openFiles.erase(file), 1u) << "closing a file that is not open";
-}
-
-bool IsReadable(const void* address, size_t count) {
-    fakes::Record("IsReadable(" + std::to_string(count) + ")");
-    const auto begin = reinterpret_cast<uintptr_t>(address);
-    if (begin == 0) return false;
-    for (const auto& range : fakes::state.readable)
-        if (begin >= range.first && begin <= range.second && count <= range.second - begin) return true;
-    return false;
 }
 
 const void* CurrentThreadBlock() {

@@ -1,4 +1,4 @@
-// In-memory files, a heap that counts its blocks, readability by registered ranges and a settable thread block,
+// In-memory files, a heap that counts its blocks, readability by registered ranges (fake_readability.h) and a settable thread block,
 // for the startup diagnostics writer. Failures: FailNext("ProcessHeapAllocate"), FailNext("CreateDiagnosticsFile"),
 // FailNext("WriteDiagnosticsFile", n) (the next n writes), or by ordinal with `failingWrites` and `faultOnWrite`.
 #pragma once
@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/fakes/fake_readability.h"
+
 namespace fakes {
 
 struct DiagnosticsIoState {
     std::map<std::string, std::vector<uint8_t>> files;  // by name, as created
     std::map<uintptr_t, std::string> openFiles;         // handle -> name
     std::set<void*> heapBlocks;                         // allocated, not yet freed
-    std::vector<std::pair<uintptr_t, uintptr_t>> readable;  // [begin, end) ranges IsReadable accepts
     const void* threadBlock = nullptr;
     int writes = 0;                 // WriteDiagnosticsFile calls so far
     std::set<int> failingWrites;    // 1-based ordinals of writes that fail (nothing written)
@@ -25,9 +26,6 @@ struct DiagnosticsIoState {
 };
 
 DiagnosticsIoState& DiagnosticsIo();
-
-// Makes [address, address + size) readable for IsReadable.
-void AddReadable(const void* address, size_t size);
 
 // The single file created so far (fails the test and returns an empty one when there is not exactly one).
 const std::vector<uint8_t>& OnlyFile();

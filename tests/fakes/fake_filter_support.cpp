@@ -20,8 +20,6 @@ void DebugOutput(const char* text) {
     fakes::FilterSupport().debugOutput.push_back(text);
 }
 
-uint32_t CurrentThreadId() { return fakes::FilterSupport().currentThreadId; }
-
 void SleepMilliseconds(uint32_t) {
     ++fakes::FilterSupport().sleeps;
     if (fakes::FilterSupport().onSleep) fakes::FilterSupport().onSleep();

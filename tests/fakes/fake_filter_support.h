@@ -1,4 +1,4 @@
-// Debug output is collected; the current thread id is settable, so tests can play several threads.
+// Debug output is collected; sleeping calls a hook, so a test can change the world while the code waits.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +9,6 @@ namespace fakes {
 
 struct FilterSupportState {
     std::vector<std::string> debugOutput;
-    uint32_t currentThreadId = 0x1234;
     // Called on each SleepMilliseconds, so a test can change the world while the code under test waits.
     void (*onSleep)() = nullptr;
     int sleeps = 0;

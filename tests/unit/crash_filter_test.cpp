@@ -11,6 +11,7 @@
 #include "tests/fakes/fake_log.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_system.h"
+#include "tests/fakes/fake_threads.h"
 
 namespace {
 
@@ -196,7 +197,7 @@ TEST_F(CrashHandler, ANestedFaultOnTheSameThreadReturnsAtOnceWithoutWork) {
 TEST_F(CrashHandler, AnotherThreadWaitsForTheActiveCrashAndDoesNoWork) {
     crash::ActiveCrashWriters().writeDump = [](platform::ExceptionPointers* pointers) {
         fakes::Record("writeDump");
-        fakes::FilterSupport().currentThreadId = 0x5678;  // the second thread arrives
+        fakes::Threads().mainThreadId = 0x5678;  // the second thread arrives
         fakes::FilterSupport().onSleep = [] {
             if (fakes::FilterSupport().sleeps == 3) crash::CrashFilterActive = 0;  // the first one finishes
         };

@@ -41,6 +41,8 @@ class StartupDiagnostics : public testing::Test {
 protected:
     void SetUp() override {
         crash::ResetCrashState();
+        // Memory is unreadable unless a test's fault scene registers it.
+        fakes::Readability().onlyRegisteredRanges = true;
         fakes::Clock().now = platform::LocalTime{2005, 11, 25, 14, 3, 7, 42};
     }
     // Runs the two steps as the guarded operation does, with the given layout.
