@@ -11,8 +11,7 @@ add_executable(tvdinfo_tests ${TVDINFO_TEST_SOURCES})
 target_link_libraries(tvdinfo_tests PRIVATE tvdinfo_decoder setupaid_logic setupaid_fakes GTest::gtest_main)
 gtest_discover_tests(tvdinfo_tests DISCOVERY_TIMEOUT 60)
 
-# The program itself on a file, and on what it must refuse.
-add_test(NAME tvdinfo.usage COMMAND tvdinfo)
-set_tests_properties(tvdinfo.usage PROPERTIES WILL_FAIL TRUE)
-add_test(NAME tvdinfo.not_diagnostics COMMAND tvdinfo ${CMAKE_SOURCE_DIR}/tools/tvdinfo/tvdinfo.cpp)
-set_tests_properties(tvdinfo.not_diagnostics PROPERTIES PASS_REGULAR_EXPRESSION "not a startup diagnostics file")
+# The program itself, with the exit codes scripts rely on.
+add_test(NAME tvdinfo.exit_codes
+         COMMAND ${CMAKE_SOURCE_DIR}/tools/tvdinfo/check_exit_codes.sh $<TARGET_FILE:tvdinfo>
+                 ${CMAKE_SOURCE_DIR}/tools/tvdinfo/tvdinfo.cpp)
