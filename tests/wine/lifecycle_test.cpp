@@ -158,9 +158,15 @@ namespace {
 
 constexpr char kSettingsKey[] = "Software\\Tarvelon Software\\TarvelonDiagnostics\\CrashHandler";
 
-// Sets the crash handler's settings in the test prefix's registry for one test, and removes them afterwards.
+// Sets the crash handler's settings in the test prefix's registry for one test, starting from none and
+// removing them afterwards.
 class CrashHandlerSettings : public FilterSaver {
 protected:
+    // Earlier runs in this prefix (the crash hosts among them) may have left settings behind.
+    void SetUp() override {
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
+        FilterSaver::SetUp();
+    }
     void TearDown() override {
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSettingsKey);
         FilterSaver::TearDown();
