@@ -5,6 +5,7 @@
 #include "crash/crash_state.h"
 #include "crash/diagnostic_file_name.h"
 #include "crash/reporter_handoff.h"
+#include "crash/scoped_handles.h"
 #include "platform/readability.h"
 #include "platform/structured_guard.h"
 #include "platform/threads.h"
@@ -54,7 +55,7 @@ void RunAttempts(void* context) {
 
 // The worker's own writing: one file, up to 20 calls into it, nothing done to the file between them.
 void WriteDumpFile(DumpRequest& request) {
-    const platform::Handle file = platform::CreateDumpFile(request.path);
+    ScopedHandle file{platform::CreateDumpFile(request.path)};
     if (!file) {
         request.status = kDumpFileNotCreated;
         return;
@@ -64,12 +65,12 @@ void WriteDumpFile(DumpRequest& request) {
     const platform::DumpCallbackInformation callback{ExcludeWorkerThreadCallback, &workerThreadId};
     int32_t answer = 0;
     for (int call = 0; call < kDumpCallsPerAttempt && answer == 0; ++call)
-        answer = MiniDumpWriteDumpFunction(platform::CurrentProcess(), platform::CurrentProcessId(), file,
+        answer = MiniDumpWriteDumpFunction(platform::CurrentProcess(), platform::CurrentProcessId(), file.get(),
                                            request.dumpType,
                                            request.exceptionPointers ? &exceptionInformation : nullptr, nullptr,
                                            &callback);
     DumpBusyFlag = 0;
-    platform::CloseHandle(file);
+    file.reset();
     request.status = answer == 1 ? kDumpSucceeded : kDumpCallsFailed;
 }
 
@@ -107,7 +108,7 @@ uint32_t WriteMiniDump(uint32_t dumpType, const char* path, uint32_t threadId,
 
     DumpRequest request{dumpType, path, threadId, exceptionPointers, kDumpNotSettled, 0};
     DumpBusyFlag = 1;
-    const platform::Handle worker = platform::StartThread(DumpWorkerThread, &request);
+    ScopedHandle worker{platform::StartThread(DumpWorkerThread, &request)};
     if (!worker) {
         request.lastError = platform::LastError();
         request.status = kDumpThreadNotCreated;
@@ -117,8 +118,8 @@ uint32_t WriteMiniDump(uint32_t dumpType, const char* path, uint32_t threadId,
         // hand-off or the writing is over.
         while (DumpBusyFlag.load() != 0) {
         }
-        platform::WaitForEnd(worker);
-        platform::CloseHandle(worker);
+        platform::WaitForEnd(worker.get());
+        worker.reset();
     }
     platform::SetLastError(request.lastError);
     return request.status;

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "installer/scoped_file.h"
+
 namespace {
 
 constexpr size_t kOffsetTableSize = 12;
@@ -19,14 +21,6 @@ uint16_t BigEndian16(const unsigned char* bytes) { return static_cast<uint16_t>(
 bool ReadExactly(std::FILE* font, unsigned char* into, size_t size) {
     return std::fread(into, 1, size, font) == size;
 }
-
-// Closes the file whichever way the reading ends.
-struct ClosesFile {
-    std::FILE* file;
-    ~ClosesFile() {
-        if (file) std::fclose(file);
-    }
-};
 
 }  // namespace
 
@@ -58,7 +52,7 @@ int32_t ReadFontRevisionFrom(std::FILE* font) {
 
 int32_t ReadFontRevision(const char* fontPath) {
     if (!fontPath) return 0;
-    ClosesFile font{std::fopen(fontPath, "rb")};
+    installer::ScopedFile font{std::fopen(fontPath, "rb")};
     if (!font.file) return 0;
     return ReadFontRevisionFrom(font.file);
 }

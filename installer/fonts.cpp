@@ -4,7 +4,9 @@
 #include <cstring>
 
 #include "installer/exports.h"
+#include "installer/classic_case.h"
 #include "installer/font_revision.h"
+#include "installer/scoped_file.h"
 #include "platform/registry.h"
 
 namespace {
@@ -20,11 +22,9 @@ constexpr const char kStagingSuffix[] = ".new";
 // Set by MatchFaceCallback during one enumeration; cleared before each.
 int32_t FontFaceFound = 0;
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool EqualIgnoringAsciiCase(const char* first, const char* second, size_t limit) {
     for (size_t i = 0; i < limit; ++i) {
-        if (FoldAscii(first[i]) != FoldAscii(second[i])) return false;
+        if (installer::LowerAscii(first[i]) != installer::LowerAscii(second[i])) return false;
         if (first[i] == '\0') return true;
     }
     return second[limit] == '\0';  // `first` filled its whole field without a zero
@@ -55,13 +55,6 @@ bool BuildFontPaths(const char* faceName, const char* fileName, const char* sour
            FormatFits(paths.valueName, kValueNameSize, "%s (TrueType)", faceName) &&
            MakeCompanionPath(paths.installed, paths.companion, kPathSize);
 }
-
-struct ClosesFile {
-    std::FILE* file;
-    ~ClosesFile() {
-        if (file) std::fclose(file);
-    }
-};
 
 // Makes the installed file known to the system, records it and gives it its .FOT companion.
 void InstallFromPlace(const FontPaths& paths, const char* fileName, const char* fontsDir) {
@@ -96,26 +89,25 @@ bool IsFaceInstalled(const char* faceName) {
 }
 
 bool CopyFontFile(const char* sourcePath, const char* destinationPath) {
-    ClosesFile source{std::fopen(sourcePath, "rb")};
+    installer::ScopedFile source{std::fopen(sourcePath, "rb")};
     if (!source.file) return false;
-    std::FILE* destination = std::fopen(destinationPath, "wb");
-    if (!destination) return false;
+    installer::ScopedFile destination{std::fopen(destinationPath, "wb")};
+    if (!destination.file) return false;
 
     bool complete = false;
     unsigned char block[kCopyBlockSize];
     for (;;) {
         const size_t read = std::fread(block, 1, sizeof block, source.file);
         if (std::ferror(source.file)) break;
-        if (std::fwrite(block, 1, read, destination) != read) break;
+        if (std::fwrite(block, 1, read, destination.file) != read) break;
         if (std::feof(source.file)) {
             complete = true;
             break;
         }
     }
-    std::fclose(source.file);
-    source.file = nullptr;
+    source.close();
     // Buffered bytes reach the disk only here: a full disk may first show itself at the close.
-    const bool closed = std::fclose(destination) == 0;
+    const bool closed = destination.close();
     return complete && closed;
 }
 

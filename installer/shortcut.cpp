@@ -2,6 +2,7 @@
 // removes the old file, without ever leaving no link on disk.
 #include <cstring>
 
+#include "installer/classic_case.h"
 #include "installer/exports.h"
 #include "platform/shell_link.h"
 
@@ -17,10 +18,6 @@ enum ShortcutResult : int32_t {
     kNotSavedOldLinkKept = 6,
 };
 
-// The classic ("C") locale's toupper: only a-z change; every byte from 0x80 up keeps its value whatever the
-// system's language.
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Reads the link's target in its short form. A failed read leaves no defined text, so it counts as the empty
 // target; the text never runs past its 260 bytes.
 void ReadShortTarget(platform::ShellLinkReference link, char (&target)[platform::kMaxPath]) {
@@ -32,8 +29,8 @@ void ReadShortTarget(platform::ShellLinkReference link, char (&target)[platform:
 // Upper-cases both texts in place, position by position, the target's byte first; true when they then match.
 bool MatchWithoutAsciiCase(char* target, char* expected, size_t length) {
     for (size_t i = 0; i < length; ++i) {
-        target[i] = UpperAscii(target[i]);
-        expected[i] = UpperAscii(expected[i]);
+        target[i] = installer::UpperAscii(target[i]);
+        expected[i] = installer::UpperAscii(expected[i]);
     }
     return std::memcmp(target, expected, length) == 0;
 }

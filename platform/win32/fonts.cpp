@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "platform/win32/file_identity.h"
+
 #include <cstddef>
 
 namespace platform {
@@ -16,22 +18,6 @@ static_assert(sizeof(intptr_t) == sizeof(LPARAM), "lParam passes through unchang
 namespace {
 
 HDC ToHdc(DeviceContext dc) { return reinterpret_cast<HDC>(dc); }
-
-// Owns a file handle opened only to read the file's identity.
-struct IdentityHandle {
-    HANDLE handle;
-    explicit IdentityHandle(const char* path)
-        : handle(CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-    ~IdentityHandle() {
-        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
-    }
-    IdentityHandle(const IdentityHandle&) = delete;
-    IdentityHandle& operator=(const IdentityHandle&) = delete;
-    bool identity(BY_HANDLE_FILE_INFORMATION& info) const {
-        return handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
-    }
-};
 
 }  // namespace
 
@@ -71,13 +57,7 @@ uint32_t VersionPlatformId() {
 
 bool IsCodePageLeadByte(uint8_t byte) { return IsDBCSLeadByte(byte) != FALSE; }
 
-bool IsSameFile(const char* first, const char* second) {
-    IdentityHandle a(first), b(second);
-    BY_HANDLE_FILE_INFORMATION infoA, infoB;
-    if (!a.identity(infoA) || !b.identity(infoB)) return false;
-    return infoA.dwVolumeSerialNumber == infoB.dwVolumeSerialNumber && infoA.nFileIndexHigh == infoB.nFileIndexHigh &&
-           infoA.nFileIndexLow == infoB.nFileIndexLow;
-}
+bool IsSameFile(const char* first, const char* second) { return win32::SameFileIdentity(first, second).value_or(false); }
 
 bool DeleteFontFile(const char* path) { return DeleteFileA(path) != FALSE; }
 

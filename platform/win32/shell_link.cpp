@@ -6,6 +6,8 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include "platform/win32/file_identity.h"
+
 namespace platform {
 
 namespace {
@@ -13,26 +15,6 @@ IShellLinkA* AsShellLink(ShellLinkReference link) { return reinterpret_cast<IShe
 IPersistFile* AsPersistFile(PersistFileReference file) { return reinterpret_cast<IPersistFile*>(file); }
 const wchar_t* AsWide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide characters are UTF-16 code units");
-
-// An open handle used only to read a file's identity.
-class IdentityHandle {
-public:
-    explicit IdentityHandle(const wchar_t* path)
-        : handle_(CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)) {}
-    ~IdentityHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    IdentityHandle(const IdentityHandle&) = delete;
-    IdentityHandle& operator=(const IdentityHandle&) = delete;
-
-    bool read(BY_HANDLE_FILE_INFORMATION& info) const {
-        return handle_ != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle_, &info);
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // The paths handed in fit MAX_PATH; their full forms add at most the current directory.
 constexpr DWORD kFullPathCapacity = 4 * MAX_PATH;
@@ -101,13 +83,9 @@ void NotifyDesktopChanged() {
 }
 
 bool NameSameFile(const char16_t* first, const char16_t* second) {
-    BY_HANDLE_FILE_INFORMATION infoFirst, infoSecond;
-    IdentityHandle handleFirst(AsWide(first)), handleSecond(AsWide(second));
-    if (!handleFirst.read(infoFirst) || !handleSecond.read(infoSecond)) return false;
-    if (infoFirst.dwVolumeSerialNumber == infoSecond.dwVolumeSerialNumber &&
-        infoFirst.nFileIndexHigh == infoSecond.nFileIndexHigh && infoFirst.nFileIndexLow == infoSecond.nFileIndexLow)
-        return true;
-    return SameFullPath(AsWide(first), AsWide(second));
+    const std::optional<bool> sameIdentity = win32::SameFileIdentity(AsWide(first), AsWide(second));
+    if (!sameIdentity) return false;
+    return *sameIdentity || SameFullPath(AsWide(first), AsWide(second));
 }
 
 }  // namespace platform

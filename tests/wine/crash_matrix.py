@@ -24,6 +24,8 @@ import shutil
 import subprocess
 import sys
 
+from wine_checks import dump_exception, windows_path, winedump
+
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake", "wine-run.sh")
 
 FAULTS = {  # name: exception code the process must end with
@@ -43,10 +45,6 @@ SETTINGS = {  # name: (registry values, files one crash must leave)
 }
 
 NAME = re.compile(r"^Tarvelon \d{4}_\d{2}_\d{2} \d{2}_\d{2}_\d{2}_\d{3}\.(dmp|tvd)$")
-
-
-def to_windows(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def wine(*args, timeout=180):
@@ -79,7 +77,7 @@ def crash(cell, host_dir, temp_dir, fault, where, settings, extra=()):
     if os.path.exists(temp_dir):
         shutil.rmtree(temp_dir)
     os.makedirs(temp_dir)
-    args = [os.path.join(host_dir, "crash_host.exe"), "--parent", "--temp", to_windows(temp_dir)]
+    args = [os.path.join(host_dir, "crash_host.exe"), "--parent", "--temp", windows_path(temp_dir)]
     for setting in settings:
         args += ["--setting", setting]
     args += list(extra) + [fault, where]
@@ -90,18 +88,17 @@ def crash(cell, host_dir, temp_dir, fault, where, settings, extra=()):
 
 
 def check_dump(cell, path, code):
-    result = subprocess.run(["winedump", "dump", path], capture_output=True, text=True, timeout=120)
-    text = result.stdout
-    if not cell.check(result.returncode == 0 and "Stream" in text, f"winedump cannot read {path}"):
+    listing, readable = winedump(path)
+    if not cell.check(readable, f"winedump cannot read {path}"):
         return
-    found = re.search(r"Exception:\s*\n\s*ThreadId: 0x([0-9a-f]+).*?ExceptionCode: 0x([0-9a-f]+)", text, re.S)
-    if cell.check(found is not None, f"{os.path.basename(path)}: no exception stream"):
-        cell.check(int(found.group(2), 16) == code,
-                   f"{os.path.basename(path)}: exception code {found.group(2)}, expected {code:#x}")
+    exception = dump_exception(listing)
+    if cell.check(exception is not None, f"{os.path.basename(path)}: no exception stream"):
+        cell.check(exception[1] == code,
+                   f"{os.path.basename(path)}: exception code {exception[1]:#x}, expected {code:#x}")
 
 
 def check_tvd(cell, bin_dir, path, code):
-    out, _ = wine(os.path.join(bin_dir, "tvdinfo.exe"), to_windows(path))
+    out, _ = wine(os.path.join(bin_dir, "tvdinfo.exe"), windows_path(path))
     found = re.search(r"^\s*code\s+0x([0-9A-F]{8})", out, re.M)
     if cell.check(found is not None, f"{os.path.basename(path)}: tvdinfo reports no exception"):
         cell.check(int(found.group(1), 16) == code,

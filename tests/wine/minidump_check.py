@@ -15,16 +15,14 @@ import shutil
 import subprocess
 import sys
 
+from wine_checks import dump_exception, windows_path, winedump
+
 ACCESS_VIOLATION = 0xC0000005
 
 
 def fail(message):
     print(f"FAIL: {message}")
     sys.exit(1)
-
-
-def windows_path(path):
-    return "Z:" + os.path.abspath(path).replace("/", "\\")
 
 
 def prepare(scenario, bin_dir, work):
@@ -57,13 +55,11 @@ def run_host(app, cwd, out):
 
 
 def read_dump(path):
-    text = subprocess.run(["winedump", "dump", path], capture_output=True, text=True, timeout=120).stdout
+    text, _ = winedump(path)
     threads = [int(m) for m in re.findall(r"^Thread: #\d+\s*\n\s*ThreadId: (\d+)", text, re.M)]
-    exception = re.search(r"^Stream \[\d+\]: Exception:\s*\n\s*ThreadId: (0x[0-9a-fA-F]+).*?ExceptionCode: "
-                          r"(0x[0-9a-fA-F]+)", text, re.M | re.S)
     if not threads:
         fail(f"winedump found no thread list in {path}")
-    return threads, exception and (int(exception.group(1), 16), int(exception.group(2), 16))
+    return threads, dump_exception(text)
 
 
 def main(argv):
